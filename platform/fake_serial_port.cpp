@@ -1,0 +1,64 @@
+#include "platform/fake_serial_port.h"
+
+#include <QTimer>
+
+namespace orvel {
+
+bool FakeSerialPort::Open() {
+    if (failOpen || open_) return false;
+    open_ = true;
+    vanished_ = false;
+    ++openCount;
+    return true;
+}
+
+void FakeSerialPort::Close() {
+    if (open_) ++closeCount;
+    open_ = false;
+    input_.clear();
+}
+
+void FakeSerialPort::ClearBuffers() {
+    ++clearCount;
+    input_.clear();
+}
+
+int FakeSerialPort::Write(std::span<const uint8_t> bytes) {
+    if (failWrite || !Connected()) return -1;
+    writes.emplace_back(bytes.begin(), bytes.end());
+    if (onWrite) onWrite(writes.back());
+    return static_cast<int>(bytes.size());
+}
+
+int FakeSerialPort::Read(uint8_t* dst, int count) {
+    int n = std::min<int>(count, static_cast<int>(input_.size()));
+    if (readLimit >= 0) n = std::min(n, readLimit);
+    for (int i = 0; i < n; ++i) {
+        dst[i] = input_.front();
+        input_.pop_front();
+    }
+    return n;
+}
+
+void FakeSerialPort::Feed(std::vector<uint8_t> bytes) {
+    if (!Connected()) return;
+    input_.insert(input_.end(), bytes.begin(), bytes.end());
+    if (!inRx_) Deliver();
+}
+
+void FakeSerialPort::FeedLater(std::vector<uint8_t> bytes) {
+    QTimer::singleShot(0, [this, b = std::move(bytes)]() mutable { Feed(std::move(b)); });
+}
+
+void FakeSerialPort::Deliver() {
+    // Like the real port: one event per batch of waiting bytes, never nested.
+    while (Connected() && !input_.empty() && rx_) {
+        size_t before = input_.size();
+        inRx_ = true;
+        rx_(static_cast<int>(before));
+        inRx_ = false;
+        if (input_.size() >= before) break;  // handler read nothing: don't spin
+    }
+}
+
+}  // namespace orvel
