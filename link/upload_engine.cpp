@@ -8,6 +8,8 @@ void TForm1::Timer1Timer() { Timer1->stop(); }
 void TForm1::SendPackage() {}
 uint32_t TForm1::MakeTransferId(uint32_t) { return 0; }
 void TForm1::HandleAck(std::span<const uint8_t>) {}
-void TForm1::HandleNack() {}
+// Counting the NACK belongs to the receive path's bookkeeping; the engine's share
+// (an extra tick while an upload runs) comes with the engine.
+void TForm1::HandleNack() { ++ErrorCounters.Nacks; }
 
 }  // namespace orvel
