@@ -21,8 +21,11 @@
 #include <thread>
 #include <vector>
 
+#include <QCoreApplication>
+
 #include "config/config_image.h"
 #include "link/frame.h"
+#include "platform/qt_serial_port.h"
 
 extern char** environ;
 
@@ -652,6 +655,58 @@ TEST(OrvelSim, ReplacesAStaleLinkButNotOneHeldByARunningSimulator) {
     EXPECT_EQ(second.WaitExit(kExitBound), 2);
     EXPECT_NE(second.Stderr().find("another running orvel-sim"), std::string::npos) << second.Stderr();
     EXPECT_EQ(first.WaitExit(0s), std::nullopt) << "the first simulator keeps running";
+}
+
+// The tool's own port adapter on the link: Qt's settings on a pseudo-terminal, its
+// receive events, and the simulator noticing each opening of the port.
+TEST(OrvelSim, TheToolsSerialPortTalksToTheUnitAcrossReconnections) {
+    TempDir dir;
+    const std::string link = dir.File("ttyORVEL");
+    SimProcess sim(dir, {"--link", link});
+    ASSERT_TRUE(sim.WaitForOutput("stop with", kStartBound)) << sim.Stderr();
+
+    QtSerialPort port;
+    Bytes received;
+    port.SetRxHandler([&](int count) {
+        Bytes chunk(static_cast<size_t>(count));
+        chunk.resize(static_cast<size_t>(std::max(0, port.Read(chunk.data(), count))));
+        received.insert(received.end(), chunk.begin(), chunk.end());
+    });
+    // Runs the event loop until a frame with `command` has arrived; returns its payload.
+    auto awaitFrame = [&](uint8_t command) -> std::optional<Bytes> {
+        const auto end = Clock::now() + kReplyBound;
+        while (Clock::now() < end) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            while (received.size() >= kFrameOverheadBytes) {
+                const size_t size = ((size_t{received[3]} << 8) | received[4]) + kFrameOverheadBytes;
+                if (received.size() < size) break;
+                const FrameCheck c = CheckFrame(std::span(received).first(size));
+                const Bytes payload(c.payload.begin(), c.payload.end());
+                received.erase(received.begin(), received.begin() + static_cast<std::ptrdiff_t>(size));
+                if (c.verdict == FrameVerdict::Ok && c.command == command) return payload;
+            }
+        }
+        return std::nullopt;
+    };
+
+    port.SetPortName(link);
+    for (int opening = 1; opening <= 2; ++opening) {
+        SCOPED_TRACE("opening " + std::to_string(opening));
+        ASSERT_TRUE(port.Open());
+        port.ClearBuffers();
+        received.clear();
+        const auto info = awaitFrame(kInfo);
+        ASSERT_TRUE(info.has_value()) << "no announcement";
+        EXPECT_EQ(info->size(), 45u);
+        const Bytes request = ReadRequest(kDefaultBase, 500);
+        ASSERT_EQ(port.Write(request), static_cast<int>(request.size()));
+        const auto reply = awaitFrame(kRead);
+        ASSERT_TRUE(reply.has_value()) << "no read reply";
+        EXPECT_EQ(reply->size(), 506u);
+        port.Close();
+    }
+    EXPECT_EQ(sim.Terminate(), 0);
+    EXPECT_NE(sim.Stdout().find("port opened 2 times"), std::string::npos) << sim.Stdout();
 }
 
 }  // namespace
