@@ -432,7 +432,8 @@ TEST(OrvelSim, FirmwareUploadEndsInARestartAsVersion243) {
     ASSERT_TRUE(first && first->command == kInfo && first->payload.size() == 45u);
     EXPECT_EQ(first->payload[40], 42);
 
-    const auto last = Upload(*s.client, UploadFrames(kFirmware, 0x0102, Pattern(100)));
+    const auto frames = UploadFrames(kFirmware, 0x0102, Pattern(100));
+    const auto last = Upload(*s.client, frames);
     ASSERT_TRUE(last.has_value());
     EXPECT_EQ(last->command, kAck);
     EXPECT_EQ(last->payload, (Bytes{0x00, 0x04}));  // 100 bytes: three data blocks and the final block
@@ -442,6 +443,17 @@ TEST(OrvelSim, FirmwareUploadEndsInARestartAsVersion243) {
     ASSERT_EQ(again->command, kInfo);
     EXPECT_EQ(again->payload[39], 2);
     EXPECT_EQ(again->payload[40], 43);
+
+    // A tool that lost the last acknowledgement sends the final block again: the restarted
+    // unit acknowledges it and keeps announcing itself for the tool's next step.
+    s.client->Send(frames.back());
+    const auto reAck = s.client->NextReply(kReplyBound);
+    ASSERT_TRUE(reAck.has_value());
+    EXPECT_EQ(reAck->command, kAck);
+    EXPECT_EQ(reAck->payload, (Bytes{0x00, 0x04}));
+    const auto stillAnnouncing = s.client->Next(kReplyBound);
+    ASSERT_TRUE(stillAnnouncing.has_value());
+    EXPECT_EQ(stillAnnouncing->command, kInfo);
 }
 
 TEST(OrvelSim, SavesExactlyTheVerifiedFirmwareAndNothingElse) {
