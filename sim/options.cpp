@@ -211,15 +211,17 @@ A virtual Orvel unit on a pseudo-terminal. It creates a link to the terminal sid
 While a program has the port open, the unit announces itself (command 4) every 500 ms
 until the first frame arrives, takes firmware (command 1) and configuration (command 6)
 uploads block by block, checks XOR8 and SUM32 on the final block, answers memory reads
-(command 7) from its configuration memory and accepts the jump (command 5). After a
-verified firmware it restarts (about 300 ms of silence) as firmware 2.43 and announces
-itself again. SIGINT or SIGTERM ends it with a summary on standard output.
+(command 7) from its 2032-byte configuration memory (with no bytes for addresses outside
+it) and accepts the jump (command 5). After a verified firmware it restarts (about 300 ms
+of silence) as firmware 2.43 and announces itself again; a new opening of the port starts
+the announcements anew. SIGINT or SIGTERM ends it with a summary on standard output.
 
 Unit:
   --link PATH              link to create (default /dev/ttyORVEL0; /dev needs root).
                            A link left behind by an orvel-sim that is gone is replaced.
   --hw N                   hardware type, 0 to 255 (default 4)
-  --fw MAJOR.MINOR         firmware it runs at start (default 2.43)
+  --fw MAJOR.MINOR         firmware it runs at start, each 0 to 255 (default 2.43;
+                           2.5 is minor 5, older than 2.43)
   --id W0:W1:W2            identifier, three hexadecimal words in printed order
                            (default 4F52564C:53494D00:00000001)
   --config-base ADDR       address of the configuration memory, decimal or 0x hex

@@ -39,7 +39,6 @@ public:
     // Reads the pending watch events: Opened when the first program opened the terminal,
     // Closed when the last one closed it.
     Session ReadWatch();
-    bool ToolPresent() const { return watch_ < 0 || clients_ > 0; }
     // Discards what the unit wrote and nobody read, so a new conversation starts clean.
     void DiscardUnread();
 
