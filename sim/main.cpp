@@ -144,8 +144,9 @@ void Simulator::OnDecoded(const DecodeEvent& e, int64_t nowMs) {
             return;
         case Kind::NotForUnit:
             ++link_.notForUnit;
-            Trace(Format("tool>unit ERROR command %u, %zu-byte frame, address %02X: not for the unit (1), ignored",
-                         e.command, e.bytes, e.address));
+            Trace(Format("tool>unit ERROR command %u, %zu-byte frame, address 0x%02X: destination %u is not the unit (1), "
+                         "ignored",
+                         e.command, e.bytes, e.address, e.address & 0x0F));
             return;
         case Kind::Incomplete:
             ++link_.incomplete;
