@@ -230,6 +230,8 @@ public:
     void L_SiteMouseEnter();
     void L_SiteMouseLeave();
     void L_MsgClick();
+    void ReadVersionFile();        // the tick with UpdateTick 6
+    static QString SiteAddress();  // the caption of L_Site: the maker's product page
 
 private:
     void BuildLayout();    // app/layout.cpp

@@ -88,7 +88,7 @@ void TForm1::BuildLayout() {
     L_Msg = clickLabel(GB_Header, "L_Msg", QString(), 5, 10);
     L_Msg->setFont(PixelFont("Verdana", 11, false, true));
     SetColor(L_Msg, kGray);
-    L_Site = clickLabel(GB_Header, "L_Site", QString(), 282, 10);
+    L_Site = clickLabel(GB_Header, "L_Site", SiteAddress(), 282, 10);
     L_Site->setFont(PixelFont("Verdana", 11, false, true));
     SetColor(L_Site, kGray);
     Log = new QTextEdit(GB_Header);

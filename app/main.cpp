@@ -2,6 +2,7 @@
 
 #include "app/Unit1.h"
 #include "platform/qt_serial_port.h"
+#include "platform/qt_web_browser.h"
 #include "platform/real_platform.h"
 
 int main(int argc, char* argv[]) {
@@ -11,7 +12,7 @@ int main(int argc, char* argv[]) {
     orvel::QtMessageBoxes boxes;
     orvel::SystemClock clock;
     orvel::DesktopShell shell;
-    orvel::NullWebBrowser web;
+    orvel::QtWebBrowser web(boxes);
     orvel::TForm1 form(orvel::Platform{port, boxes, clock, web, shell,
                                        QCoreApplication::applicationFilePath().toStdString()});
     form.show();

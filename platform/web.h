@@ -8,15 +8,25 @@ namespace orvel {
 
 class WebBrowser {
 public:
+    static constexpr int kComplete = 4;  // ready state of a loaded document
+    // Navigate flags: no history (2), no read from cache (4), no write to cache (8).
+    static constexpr int kNoHistory = 2;
+    static constexpr int kNoReadFromCache = 4;
+    static constexpr int kNoWriteToCache = 8;
+
     virtual ~WebBrowser() = default;
-    // Abandons any navigation under way.
+    // Abandons the navigation under way; a document already loaded stays.
     virtual void Stop() = 0;
-    // Starts loading `address` (no scheme) in the background and returns at once.
-    // `flags` 14 asks for a fresh copy from the network (no history, no cache).
+    // Starts loading `address` (host and path, no scheme) in the background and returns at
+    // once; the ready state leaves kComplete until the new document has loaded. An address
+    // that names a release file ("/files/OrvelTool v....exe") is a download instead: the
+    // file is saved beside the tool and the current document is left alone.
     virtual void Navigate(const std::string& address, std::optional<int> flags) = 0;
-    // 4 once the document has loaded.
+    // kComplete once the last navigation has ended, with or without a document.
     virtual int ReadyState() const = 0;
-    // The loaded document's body text in Windows-1252; nullopt without a document.
+    // The loaded document's body text (inner HTML of an HTML page, the text of any other
+    // document) in Windows-1252; nullopt when there is no document (nothing loaded, a
+    // network failure or an error status from the server).
     virtual std::optional<std::string> BodyText() = 0;
 };
 
