@@ -187,7 +187,7 @@ protected:
 TEST_F(ConfigEditor, EveryControlGoesIntoItsOwnFieldOfTheImage) {
     TypeDistinctValues();
     form->B_SetConfigClick();
-    EXPECT_TRUE(fake.boxes.shown.empty());
+    EXPECT_EQ(EditorErrorBoxes(), 0u);
     ExpectConfigJobFor(DistinctFields());
 }
 
@@ -238,7 +238,7 @@ TEST_F(ConfigEditor, AFailedWriteLeavesTheLastImageAndItsJobAsTheyWere) {
     form->ED_TBGL->setText("31");
     form->ED_ACP->setText("7");
     form->B_SetConfigClick();
-    EXPECT_EQ(fake.boxes.shown.size(), 1u);
+    EXPECT_EQ(EditorErrorBoxes(), 1u);
     // An upload may still be sending WriteImage: not one byte of it changes.
     ExpectConfigJobFor(DistinctFields());
     EXPECT_TRUE(std::equal(before.begin(), before.end(), form->WriteImage.begin()));
@@ -275,7 +275,7 @@ TEST_F(ConfigEditor, LeadingZerosAreReadAsTheNumber) {
     form->ED_TVMX->setText("05");
     form->ED_VMX->setText("0");
     form->B_SetConfigClick();
-    EXPECT_TRUE(fake.boxes.shown.empty());
+    EXPECT_EQ(EditorErrorBoxes(), 0u);
     ConfigFields expected = kDefaultPresetFields;
     expected.VMX = 0;
     ExpectConfigJobFor(expected);

@@ -52,6 +52,12 @@ protected:
         EXPECT_EQ(form->TransferJob.SUM32, check.SUM32);
     }
 
+    // The editor's own "Erro" boxes (the upload engine may report the closed port on its own).
+    size_t EditorErrorBoxes() const {
+        return static_cast<size_t>(std::count_if(fake.boxes.shown.begin(), fake.boxes.shown.end(),
+                                                 [](const auto& b) { return b.caption == "Erro"; }));
+    }
+
     // Colour of the text of the log line `index`.
     QColor LogLineColor(int index) const {
         const QTextBlock b = form->Log->document()->findBlockByNumber(index);

@@ -50,7 +50,7 @@ TEST_F(Presets, EachPresetThenTheWriteBuildsItsGoldenImage) {
         for (QLineEdit* e : Edits()) e->setText("7");
         (form.get()->*c.click)();
         form->B_SetConfigClick();
-        EXPECT_TRUE(fake.boxes.shown.empty()) << c.what;
+        EXPECT_EQ(EditorErrorBoxes(), 0u) << c.what;
         ExpectConfigJobFor(c.fields);
         EXPECT_EQ(std::vector<uint8_t>(form->WriteImage.begin(), form->WriteImage.begin() + 39), c.head) << c.what;
         EXPECT_TRUE(std::all_of(form->WriteImage.begin() + 39, form->WriteImage.end(), [](uint8_t b) { return b == 0xFF; }));
