@@ -182,6 +182,9 @@ public:
     void RequestPackage();
     // Returns false when the receive event must end at once (reply too short).
     bool HandleReadReply(std::span<const uint8_t> payload);
+    // From B_GetConfigClick until the image is complete or the read is given up; replies
+    // outside it are not stored (a late duplicate must not restart the read-back).
+    bool ReadRunning = false;
 
     // ---------------------------------------------------------------- firmware job (link/)
     void B_FwTxClick();
