@@ -72,7 +72,10 @@ void TForm1::Timer1Timer() {
         ProgressBar1->setValue(0);
         return;
     }
-    if (job.CurrentBlock == 1 && !Timer1->isActive()) Timer1->start();
+    // A one-block job may be acknowledged inside its first send: its completion has already
+    // stopped it, and a restarted timer would resend it and end in ERRO #0x02.
+    const bool finalAcked = job.AckedBlock != kNoAckYet && job.AckedBlock >= job.BlockCount;
+    if (job.CurrentBlock == 1 && !Timer1->isActive() && !finalAcked) Timer1->start();
     ProcessMessages();
 }
 

@@ -368,6 +368,14 @@ TEST_F(UploadEngine, AckInsideTheFirstSendOnlyMarksItSoBlockOneGoesAgainOnTickTh
     EXPECT_FALSE(form->Timer1->isActive());
 }
 
+TEST_F(UploadEngine, OneBlockJobAcknowledgedInsideItsFirstSendStaysComplete) {
+    fake.port.onWrite = [this](const Bytes&) { fake.port.Feed(UnitFrame(kCmdAck, Be16(1))); };
+    Start(kCmdConfigBlock, {});
+    EXPECT_EQ(LogLines().back(), "Atualização concluída com sucesso!");
+    EXPECT_FALSE(form->Timer1->isActive()) << "a running timer would resend the block and give up";
+    EXPECT_EQ(Writes(), 1u);
+}
+
 TEST_F(UploadEngine, NewJobWhileOneRunsStartsAfreshWithANewId) {
     Start(kCmdConfigBlock, Pattern(2032));
     Ack(1);
