@@ -43,7 +43,7 @@ class FirmwareJob : public FormTest {
 protected:
     void SetUp() override {
         FormTest::SetUp();
-        for (QTimer* t : {form->Timer1, form->Timer2, form->Timer3}) t->setInterval(24h);
+        for (QTimer* t : {form->Timer1, form->Timer2, form->Timer3, form->Timer4}) t->setInterval(24h);
         OpenPortDirect();
     }
     void Ack(uint32_t block) { fake.port.Feed(UnitFrame(kCmdAck, Be16(block))); }

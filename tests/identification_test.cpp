@@ -107,7 +107,7 @@ protected:
     void SetUp() override {
         FormTest::SetUp();
         // Timers are driven by hand here: keep them from firing inside ProcessMessages.
-        for (QTimer* t : {form->Timer1, form->Timer2, form->Timer3}) t->setInterval(24h);
+        for (QTimer* t : {form->Timer1, form->Timer2, form->Timer3, form->Timer4}) t->setInterval(24h);
         OpenPortDirect();
     }
     void SendRecord(const Record& r) { fake.port.Feed(UnitFrame(kCmdInfo, InfoPayload(r))); }

@@ -54,7 +54,7 @@ protected:
     void SetUp() override {
         FormTest::SetUp();
         // Ticks are driven by hand: keep the real timers from firing inside ProcessMessages.
-        for (QTimer* t : {form->Timer1, form->Timer2, form->Timer3}) t->setInterval(24h);
+        for (QTimer* t : {form->Timer1, form->Timer2, form->Timer3, form->Timer4}) t->setInterval(24h);
         OpenPortDirect();
     }
     void Start(uint8_t jobCode, const Bytes& data, uint8_t xor8 = 0x5A, uint32_t sum32 = 0x01020304) {
