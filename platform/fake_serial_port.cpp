@@ -37,6 +37,7 @@ int FakeSerialPort::Read(uint8_t* dst, int count) {
         dst[i] = input_.front();
         input_.pop_front();
     }
+    bytesRead_ += static_cast<size_t>(n);
     return n;
 }
 
@@ -53,11 +54,13 @@ void FakeSerialPort::FeedLater(std::vector<uint8_t> bytes) {
 void FakeSerialPort::Deliver() {
     // Like the real port: one event per batch of waiting bytes, never nested.
     while (Connected() && !input_.empty() && rx_) {
-        size_t before = input_.size();
+        const size_t readBefore = bytesRead_;
         inRx_ = true;
-        rx_(static_cast<int>(before));
+        rx_(static_cast<int>(input_.size()));
         inRx_ = false;
-        if (input_.size() >= before) break;  // handler read nothing: don't spin
+        // Handler read nothing: don't spin. (Bytes fed during the event may refill the
+        // queue to the same size, so the queue's size cannot tell.)
+        if (bytesRead_ == readBefore) break;
     }
 }
 

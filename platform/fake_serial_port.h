@@ -55,6 +55,7 @@ private:
     bool open_ = false;
     bool vanished_ = false;
     bool inRx_ = false;
+    size_t bytesRead_ = 0;
 };
 
 }  // namespace orvel
