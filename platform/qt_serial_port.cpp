@@ -4,13 +4,28 @@
 #include <QTimer>
 #include <algorithm>
 
+#if defined(Q_OS_UNIX)
+#include <poll.h>
+#endif
+
 #include "platform/port_names.h"
 
 namespace orvel {
 
 namespace {
 constexpr qint64 kDriverQueueBytes = 4096;  // input and output queue of the original driver
+
+// Whether the device behind an open descriptor has hung up (unplugged, pty peer gone).
+bool HungUp([[maybe_unused]] qintptr handle) {
+#if defined(Q_OS_UNIX)
+    pollfd p{static_cast<int>(handle), POLLIN | POLLOUT, 0};
+    if (::poll(&p, 1, 0) < 0) return false;
+    return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    return true;
+#endif
 }
+}  // namespace
 
 QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent) {
     connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::OnReadyRead);
@@ -108,13 +123,14 @@ void QtSerialPort::OnReadyRead() {
 }
 
 void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
-    if (configuring_ || !open_) return;
-    // A hung-up device reads as end of file (ReadError) or fails with EIO/ENXIO
-    // (ResourceError). Qt keeps polling a hung-up descriptor, so let it go.
-    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
-        vanished_ = true;
-        ReleaseVanishedDevice();
-    }
+    if (configuring_ || !open_ || vanished_ || !port_.isOpen()) return;
+    // A hung-up device reads as end of file (ReadError) or fails with EIO (ResourceError);
+    // but Qt also reports a full output queue (EAGAIN) as ResourceError, so ask the device.
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError) return;
+    if (!HungUp(port_.handle())) return;
+    vanished_ = true;
+    // Qt keeps polling a hung-up descriptor; let it go.
+    ReleaseVanishedDevice();
 }
 
 void QtSerialPort::ReleaseVanishedDevice() {
