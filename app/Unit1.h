@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/controls.h"
 #include "app/work_area.h"
@@ -130,7 +131,8 @@ public:
     QTimer* Timer3 = nullptr;  // 100 ms, read engine
     QTimer* Timer4 = nullptr;  // 1000 ms, tool update check
     QTimer* Timer5 = nullptr;  // 10 ms one-shot, start-up tidy-up
-    std::array<QPixmap, 2> ImageList1;  // 0: plug with tick (open), 1: plug with cross (closed)
+    // 0: plug with tick (open), 1: plug with cross (closed)
+    std::array<QPixmap, 2> ImageList1 = DrawImageList1();
 
     // ---------------------------------------------------------------- program-wide records
     ::orvel::TransferJob TransferJob;
@@ -162,6 +164,8 @@ public:
     void ButtonVCPClick();
     void ButtonVCPState(bool open);
     void Timer2Timer();
+    // The two 51 x 51 pictures of ImageList1.
+    static std::array<QPixmap, 2> DrawImageList1();
 
     // ---------------------------------------------------------------- receive path (link/)
     void VCPRxChar(int Count);
@@ -239,6 +243,24 @@ public:
 private:
     void BuildLayout();    // app/layout.cpp
     void BindHandlers();   // app/layout.cpp
+
+    // Connection (app/connection.cpp). A click or Timer2 tick that runs nested inside a
+    // receive event must not close the port there; it waits in this queue, in order,
+    // and runs from the event loop once the receive event has returned.
+    enum class PortAction { Click, Timer2Close };
+    bool DeferPortAction(PortAction action);  // true when queued instead of run now
+    void QueueDeferredPortActions();
+    void RunDeferredPortActions();
+    void ToggleConnection();                  // the click's work
+    void CloseByTimer2();                     // the tick's work after stopping Timer2
+    std::vector<PortAction> deferredPortActions_;
+    bool deferredRunQueued_ = false;
+    bool runningDeferred_ = false;
+
+    // Receive path (link/receive_path.cpp).
+    void HandleReceiveEvent(int Count);
+    void LeaveReceiveEvent();
+    int rxDepth_ = 0;                         // receive events on the stack
 
     Platform platform_;
     QColor logColor_;      // the log's insertion colour

@@ -10,6 +10,7 @@ uint32_t ByteSum(std::span<const uint8_t> bytes) {
 
 std::vector<uint8_t> BuildFrame(uint8_t command, std::span<const uint8_t> payload) {
     std::vector<uint8_t> f;
+    if (payload.size() > kMaxPayloadBytes) return f;
     f.reserve(payload.size() + kFrameOverheadBytes);
     f.push_back(kFrameStart);
     f.push_back(kToolToUnit);

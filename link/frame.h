@@ -27,8 +27,9 @@ enum Command : uint8_t {
     kCmdOperationMode = 11,
 };
 
-// One frame from the tool to the unit (address 0x21). The payload must not exceed
-// kMaxPayloadBytes; the sum keeps the low 24 bits of the running total.
+// One frame from the tool to the unit (address 0x21); the sum keeps the low 24 bits of
+// the running total. A payload over kMaxPayloadBytes, which the unit could not take and
+// the length field might not hold, gives an empty vector: nothing to send.
 std::vector<uint8_t> BuildFrame(uint8_t command, std::span<const uint8_t> payload);
 
 // Plain sum of the bytes, as the frame's check uses it.

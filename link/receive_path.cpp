@@ -1,6 +1,8 @@
 // The receive path: one frame per receive event, taken from the event's first byte,
-// checked, counted and routed by command. Nothing here closes the port.
-#include <memory>
+// checked, counted and routed by command. Nothing here closes the port: a close asked
+// for meanwhile waits until the event has returned (app/connection.cpp).
+#include <algorithm>
+#include <vector>
 
 #include "app/Unit1.h"
 #include "link/frame.h"
@@ -13,13 +15,29 @@ constexpr size_t kMinReadReplyPayload = 7;
 }  // namespace
 
 void TForm1::VCPRxChar(int Count) {
+    ++rxDepth_;
+    struct Leave {
+        TForm1* form;
+        ~Leave() { form->LeaveReceiveEvent(); }
+    } leave{this};
+    HandleReceiveEvent(Count);
+}
+
+void TForm1::LeaveReceiveEvent() {
+    --rxDepth_;
+    // Port closes asked for while the event ran go ahead now, from the event loop.
+    if (rxDepth_ == 0 && !deferredPortActions_.empty()) QueueDeferredPortActions();
+}
+
+void TForm1::HandleReceiveEvent(int Count) {
     ProcessMessages();
     if (Count <= 0) return;
     // A fresh buffer per event, released whatever way the handling ends.
-    auto buffer = std::make_unique<uint8_t[]>(static_cast<size_t>(Count) + kRxSpareBytes);
-    // A short read uses only what arrived.
-    const int got = std::max(0, VCP.Read(buffer.get(), Count));
-    const std::span<const uint8_t> bytes(buffer.get(), static_cast<size_t>(got));
+    std::vector<uint8_t> buffer(static_cast<size_t>(Count) + kRxSpareBytes);
+    // Only the bytes the read returned are looked at; a short read leaves the rest
+    // waiting for the next event.
+    const int got = std::clamp(VCP.Read(buffer.data(), Count), 0, Count);
+    const std::span<const uint8_t> bytes(buffer.data(), static_cast<size_t>(got));
 
     const FrameCheck frame = CheckFrame(bytes);
     switch (frame.verdict) {

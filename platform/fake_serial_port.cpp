@@ -2,7 +2,14 @@
 
 #include <QTimer>
 
+#include "platform/port_names.h"
+
 namespace orvel {
+
+std::optional<std::vector<std::string>> FakeSerialPort::EnumPorts() {
+    if (!ports) return std::nullopt;
+    return SortPortNames(*ports);
+}
 
 bool FakeSerialPort::Open() {
     if (failOpen || open_) return false;
@@ -13,6 +20,7 @@ bool FakeSerialPort::Open() {
 }
 
 void FakeSerialPort::Close() {
+    if (inRx_) ++closesInRxEvent;
     if (open_) ++closeCount;
     open_ = false;
     input_.clear();
@@ -37,7 +45,7 @@ int FakeSerialPort::Read(uint8_t* dst, int count) {
         dst[i] = input_.front();
         input_.pop_front();
     }
-    bytesRead_ += static_cast<size_t>(n);
+    readInEvent_ += static_cast<size_t>(n);
     return n;
 }
 
@@ -54,13 +62,13 @@ void FakeSerialPort::FeedLater(std::vector<uint8_t> bytes) {
 void FakeSerialPort::Deliver() {
     // Like the real port: one event per batch of waiting bytes, never nested.
     while (Connected() && !input_.empty() && rx_) {
-        const size_t readBefore = bytesRead_;
+        readInEvent_ = 0;
         inRx_ = true;
         rx_(static_cast<int>(input_.size()));
         inRx_ = false;
-        // Handler read nothing: don't spin. (Bytes fed during the event may refill the
-        // queue to the same size, so the queue's size cannot tell.)
-        if (bytesRead_ == readBefore) break;
+        // Bytes fed during the event wait for the next one; a handler that read
+        // nothing would only be called again with the same bytes.
+        if (readInEvent_ == 0) break;
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Test double of the serial port: lists scripted names, can refuse to open, fail a write
-// or vanish, records every write and delivers fed bytes as receive events.
+// or vanish, records every write and delivers fed bytes as receive events. It also
+// counts closes made inside a receive event, which would hang the real platform.
 #include <deque>
 #include <functional>
 
@@ -11,6 +12,8 @@ namespace orvel {
 class FakeSerialPort : public SerialPort {
 public:
     // --- what the test scripts ---
+    // The ports present, in any order (EnumPorts sorts them as the platform does);
+    // nullopt makes the enumeration fail.
     std::optional<std::vector<std::string>> ports = std::vector<std::string>{};
     bool failOpen = false;    // Open() returns false
     bool failWrite = false;   // Write() returns -1 and records nothing
@@ -25,6 +28,7 @@ public:
     int openCount = 0;
     int closeCount = 0;
     int clearCount = 0;
+    int closesInRxEvent = 0;  // Close() calls while a receive event was running
 
     // Appends bytes to the input queue and raises one receive event for everything
     // waiting. Inside a running receive event the bytes wait for the next event,
@@ -32,18 +36,20 @@ public:
     void Feed(std::vector<uint8_t> bytes);
     // The same, from the event loop (delivered at the next processEvents).
     void FeedLater(std::vector<uint8_t> bytes);
-    // The unit was unplugged: the port reports itself as not connected.
+    // The unit was unplugged: the port reports itself as not connected, though it is
+    // still open until Close().
     void Vanish() { vanished_ = true; }
     size_t Pending() const { return input_.size(); }
     bool InRxEvent() const { return inRx_; }
 
     // --- SerialPort ---
-    std::optional<std::vector<std::string>> EnumPorts() override { return ports; }
+    std::optional<std::vector<std::string>> EnumPorts() override;
     void SetPortName(const std::string& n) override { name = n; }
     std::string PortName() const override { return name; }
     void SetCustomBaudRate(int32_t b) override { baud = b; }
     bool Open() override;
     void Close() override;
+    bool IsOpen() const override { return open_; }
     bool Connected() const override { return open_ && !vanished_; }
     void ClearBuffers() override;
     int Write(std::span<const uint8_t> bytes) override;
@@ -55,7 +61,7 @@ private:
     bool open_ = false;
     bool vanished_ = false;
     bool inRx_ = false;
-    size_t bytesRead_ = 0;
+    size_t readInEvent_ = 0;
 };
 
 }  // namespace orvel

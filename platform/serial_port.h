@@ -13,7 +13,8 @@ namespace orvel {
 class SerialPort {
 public:
     // Raised on the window's thread when bytes are waiting; `count` is how many.
-    // Never raised again while a previous call is still running.
+    // Never raised again while a previous call is still running; bytes that arrive
+    // meanwhile are reported by the next call, soon after it returns.
     using RxHandler = std::function<void(int count)>;
 
     virtual ~SerialPort() = default;
@@ -26,10 +27,15 @@ public:
     virtual void SetCustomBaudRate(int32_t bitsPerSecond) = 0;
 
     // Opens with the fixed settings (8N1, no flow control, DTR/RTS inactive).
-    // Returns false when the port cannot be opened; nothing is reported.
+    // Returns false when the port cannot be opened (absent, in use, no rights, already
+    // open); nothing is reported.
     virtual bool Open() = 0;
+    // Closes the port; harmless when it is closed already or has vanished.
     virtual void Close() = 0;
-    // False once the port is closed or has vanished (unit unplugged).
+    // True from a successful Open() until Close(), even after the device has vanished:
+    // the port still has to be closed then.
+    virtual bool IsOpen() const { return Connected(); }
+    // False once the port is closed or has vanished (unit unplugged, peer gone).
     virtual bool Connected() const = 0;
     // Discards what the driver holds in its input and output queues.
     virtual void ClearBuffers() = 0;

@@ -31,6 +31,21 @@ TEST(BuildFrame, LengthCountsThePayloadOnly) {
     EXPECT_EQ(f[4], 54);
 }
 
+TEST(BuildFrame, RefusesAPayloadLargerThanAFrameCarries) {
+    EXPECT_EQ(BuildFrame(1, Bytes(1019, 0x01)).size(), 1027u);
+    EXPECT_TRUE(BuildFrame(1, Bytes(1020, 0x01)).empty());
+    EXPECT_TRUE(BuildFrame(1, Bytes(65536 + 4, 0x01)).empty());  // would wrap the length field
+}
+
+TEST(BuildFrame, ProducesFramesTheCheckerAcceptsOnlyWhenAddressedToTheTool) {
+    // The tool's own frames go to address 1; echoed back they fail the destination test.
+    const Bytes payload = {0x00, 0x00, 0x10, 0x00, 0x01, 0xF4};
+    const Bytes f = BuildFrame(7, payload);
+    EXPECT_EQ(ByteSum(std::span(f).first(f.size() - 3)) & 0xFFFFFF,
+              (uint32_t{f[f.size() - 3]} << 16) | (uint32_t{f[f.size() - 2]} << 8) | f.back());
+    EXPECT_EQ(CheckFrame(f).verdict, FrameVerdict::WrongDestination);
+}
+
 Bytes Frame(uint8_t address, uint8_t command, const Bytes& payload) {
     Bytes f = {0xBC, address, command, static_cast<uint8_t>(payload.size() >> 8), static_cast<uint8_t>(payload.size())};
     f.insert(f.end(), payload.begin(), payload.end());
