@@ -148,6 +148,9 @@ public:
 
     // ---------------------------------------------------------------- start-up and log (app/)
     void FormCreate();
+    // Start-up step: deletes the executables of older releases from the executable's folder
+    // (through WorkArea.ExePath), silently, sparing the running executable.
+    void DeleteOldExecutables();
     void Timer5Timer();
     // Adds `text` (CR LF starts a further line) in the log's current insertion colour.
     void AppendLog(const std::string& text);
@@ -223,6 +226,8 @@ public:
     void Label8Click();
     void Label0Click();
     void L_ClearClick();
+    // Forgets a partly captured code: the next accepted key starts a new one.
+    void DiscardPartialCode();
 
     // ---------------------------------------------------------------- update check (update/)
     void Timer4Timer();
@@ -231,12 +236,16 @@ public:
     void L_SiteMouseLeave();
     void L_MsgClick();
 
+protected:
+    void showEvent(QShowEvent* event) override;  // app/layout.cpp: centres the window
+
 private:
     void BuildLayout();    // app/layout.cpp
     void BindHandlers();   // app/layout.cpp
 
     Platform platform_;
     QColor logColor_;      // the log's insertion colour
+    bool centred_ = false;
 };
 
 }  // namespace orvel
