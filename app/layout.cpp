@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QScreen>
 #include <QShowEvent>
+#include <QStyleOptionGroupBox>
 #include <algorithm>
 #include <vector>
 
@@ -60,9 +61,22 @@ void SetColor(QWidget* w, const QColor& c, QPalette::ColorRole role = QPalette::
     w->setPalette(p);
 }
 
+// Where the style draws a group's caption.
+QRect CaptionRect(const QGroupBox* g) {
+    QStyleOptionGroupBox opt;
+    opt.initFrom(g);
+    opt.text = g->title();
+    opt.textAlignment = g->alignment();
+    opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    return g->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, g);
+}
+
 // True when the control shows its whole text within its box.
 bool TextFits(const QWidget* w) {
-    if (auto* g = qobject_cast<const QGroupBox*>(w)) return g->minimumSizeHint().width() <= g->width();
+    if (auto* g = qobject_cast<const QGroupBox*>(w)) {
+        const QRect caption = CaptionRect(g);
+        return caption.right() < g->width() - 2 && caption.width() >= g->fontMetrics().boundingRect(g->title()).width();
+    }
     const QSize hint = w->sizeHint();
     // A check box's hint includes a focus frame taller than its 13-px box: only its width counts.
     if (qobject_cast<const QCheckBox*>(w)) return hint.width() <= w->width();
@@ -522,7 +536,11 @@ void TForm1::BindHandlers() {
 void TForm1::showEvent(QShowEvent* event) {
     if (!event->spontaneous() && !centred_) {
         centred_ = true;
-        if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+        if (const QScreen* s = screen()) {
+            QRect frame = frameGeometry();  // the frame as far as the desktop has told it yet
+            frame.moveCenter(s->availableGeometry().center());
+            move(frame.topLeft());
+        }
     }
     QWidget::showEvent(event);
 }
