@@ -80,6 +80,9 @@ bool TextFits(const QWidget* w) {
     const QSize hint = w->sizeHint();
     // A check box's hint includes a focus frame taller than its 13-px box: only its width counts.
     if (qobject_cast<const QCheckBox*>(w)) return hint.width() <= w->width();
+    // A flat button's hint adds generous padding; its text only needs the 3-px frame margins.
+    if (auto* b = qobject_cast<const QToolButton*>(w))
+        return b->fontMetrics().horizontalAdvance(b->text()) + 6 <= b->width() && hint.height() <= b->height() + 4;
     return hint.width() <= w->width() && hint.height() <= w->height();
 }
 
@@ -387,12 +390,12 @@ void TForm1::BuildLayout() {
     // The acceleration groups: one value, and one buzzer and one event box side by side.
     fields(GB_ACP, {{&L_ACP, "L_ACP", "Aceleração máxima permitida [km/h.s]:", &ED_ACP, "ED_ACP", &UD_ACP, "UD_ACP", 3,
                      1, 255, 11, false, 20}});
-    CB_BZ_ACP = option(GB_ACP, "CB_BZ_ACP", "ALERTA BUZZER", QRect(6, 48, 116, 17));
-    CB_EV_ACP = option(GB_ACP, "CB_EV_ACP", "REGISTRAR EVENTO", QRect(126, 48, 133, 17));
+    CB_BZ_ACP = option(GB_ACP, "CB_BZ_ACP", "ALERTA BUZZER", QRect(4, 48, 116, 17));
+    CB_EV_ACP = option(GB_ACP, "CB_EV_ACP", "REGISTRAR EVENTO", QRect(121, 48, 138, 17));
     fields(GB_ACN, {{&L_ACN, "L_ACN", "Desaceleração máxima permitida [km/h.s]:", &ED_ACN, "ED_ACN", &UD_ACN, "UD_ACN",
                      3, 1, 255, 11, false, 20}});
-    CB_BZ_ACN = option(GB_ACN, "CB_BZ_ACN", "ALERTA BUZZER", QRect(6, 48, 116, 17));
-    CB_EV_ACN = option(GB_ACN, "CB_EV_ACN", "REGISTRAR EVENTO", QRect(126, 48, 133, 17));
+    CB_BZ_ACN = option(GB_ACN, "CB_BZ_ACN", "ALERTA BUZZER", QRect(4, 48, 116, 17));
+    CB_EV_ACN = option(GB_ACN, "CB_EV_ACN", "REGISTRAR EVENTO", QRect(121, 48, 138, 17));
 
     // ------------------------------------------------------------------ production panel
     auto panelCheck = [&](const char* name, const QString& text, QRect r) {

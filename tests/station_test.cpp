@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QKeyEvent>
+#include <cctype>
 
 #include "app/key_preview.h"
 #include "form_fixture.h"
