@@ -11,12 +11,12 @@ for a in "$@"; do
   esac
 done
 orvel_install_deps
-orvel_build build
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found: OrvelTool is a desktop program and needs one." >&2
   echo "On a machine without a screen, run it under a virtual display:  xvfb-run -a ./run.sh" >&2
   exit 2
 fi
+orvel_build build
 if [ "$demo" -eq 1 ]; then
   if [ -x tools/demo.sh ]; then exec tools/demo.sh; fi
   echo "The simulated unit is not built in this version." >&2

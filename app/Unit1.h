@@ -132,7 +132,7 @@ public:
     QTimer* Timer4 = nullptr;  // 1000 ms, tool update check
     QTimer* Timer5 = nullptr;  // 10 ms one-shot, start-up tidy-up
     // 0: plug with tick (open), 1: plug with cross (closed)
-    std::array<QPixmap, 2> ImageList1 = DrawImageList1();
+    std::array<QPixmap, 2> ImageList1;
 
     // ---------------------------------------------------------------- program-wide records
     ::orvel::TransferJob TransferJob;
@@ -150,6 +150,9 @@ public:
 
     // ---------------------------------------------------------------- start-up and log (app/)
     void FormCreate();
+    // Start-up step: deletes the executables of older releases from the executable's folder
+    // (through WorkArea.ExePath), silently, sparing the running executable.
+    void DeleteOldExecutables();
     void Timer5Timer();
     // Adds `text` (CR LF starts a further line) in the log's current insertion colour.
     void AppendLog(const std::string& text);
@@ -164,8 +167,6 @@ public:
     void ButtonVCPClick();
     void ButtonVCPState(bool open);
     void Timer2Timer();
-    // The two 51 x 51 pictures of ImageList1.
-    static std::array<QPixmap, 2> DrawImageList1();
 
     // ---------------------------------------------------------------- receive path (link/)
     void VCPRxChar(int Count);
@@ -230,6 +231,8 @@ public:
     void Label8Click();
     void Label0Click();
     void L_ClearClick();
+    // Forgets a partly captured code: the next accepted key starts a new one.
+    void DiscardPartialCode();
 
     // ---------------------------------------------------------------- update check (update/)
     void Timer4Timer();
@@ -239,6 +242,9 @@ public:
     void L_MsgClick();
     void ReadVersionFile();        // the tick with UpdateTick 6
     static QString SiteAddress();  // the caption of L_Site: the maker's product page
+
+protected:
+    void showEvent(QShowEvent* event) override;  // app/layout.cpp: centres the window
 
 private:
     void BuildLayout();    // app/layout.cpp
@@ -264,6 +270,7 @@ private:
 
     Platform platform_;
     QColor logColor_;      // the log's insertion colour
+    bool centred_ = false;
 };
 
 }  // namespace orvel

@@ -1,8 +1,6 @@
 // Port selection and connection: the port list, the connect button, the open and closed
 // states, the delayed close of Timer2 and the pictures of the connect button.
 #include <QIcon>
-#include <QPainter>
-#include <QPainterPath>
 #include <QTimer>
 
 #include "app/Unit1.h"
@@ -130,52 +128,6 @@ void TForm1::RunDeferredPortActions() {
         else
             CloseByTimer2();
     }
-}
-
-std::array<QPixmap, 2> TForm1::DrawImageList1() {
-    constexpr int kSide = 51;
-    const QColor dark(64, 64, 64);
-    const QColor light(235, 235, 235);
-
-    // The plug: cable from below, moulded body, metal shell with its two contact holes.
-    QPainterPath plug;
-    plug.addRoundedRect(QRectF(13, 22, 18, 17), 3, 3);
-    plug.addRect(QRectF(15.5, 7, 13, 15));
-    QPainterPath holes;
-    holes.addRect(QRectF(18.5, 11, 3, 3));
-    holes.addRect(QRectF(22.5, 11, 3, 3));
-    plug = plug.subtracted(holes);
-    QPainterPath cable;
-    cable.addRect(QRectF(19.5, 39, 5, 11));
-
-    auto draw = [&](bool open) {
-        QPixmap pixmap(kSide, kSide);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(light, 2));
-        p.setBrush(dark);
-        p.drawPath(cable);
-        p.drawPath(plug);
-        QPainterPath mark;
-        if (open) {
-            mark.moveTo(33, 36);
-            mark.lineTo(38, 42);
-            mark.lineTo(48, 28);
-        } else {
-            mark.moveTo(35, 30);
-            mark.lineTo(47, 42);
-            mark.moveTo(47, 30);
-            mark.lineTo(35, 42);
-        }
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(light, 7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawPath(mark);
-        p.setPen(QPen(dark, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawPath(mark);
-        return pixmap;
-    };
-    return {draw(true), draw(false)};
 }
 
 }  // namespace orvel

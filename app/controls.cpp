@@ -2,7 +2,10 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace orvel {
 
@@ -35,6 +38,34 @@ SpeedButton::SpeedButton(QWidget* parent, bool latching) : QToolButton(parent) {
 
 void SpeedButton::nextCheckState() {
     if (!locked_) QToolButton::nextCheckState();
+}
+
+namespace {
+// Marks the blocks that hold an appended line; a fresh or cleared box has one unmarked,
+// empty block, which the first line fills instead of adding a block after it.
+constexpr int kLineBlock = 1;
+}  // namespace
+
+void AppendLine(QTextEdit* box, const QString& text, const QColor& color) {
+    QTextDocument* doc = box->document();
+    QTextCursor c(doc);
+    c.movePosition(QTextCursor::End);
+    c.beginEditBlock();
+    if (doc->lastBlock().userState() == kLineBlock) c.insertBlock();
+    QTextCharFormat format;
+    format.setForeground(color);
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar('\r'), QChar('\n'));
+    // Set the colour on the empty block too, so that an empty line keeps the log's colour.
+    c.setCharFormat(format);
+    c.setBlockCharFormat(format);
+    const QStringList parts = lines.split(QChar('\n'));
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0) c.insertBlock(QTextBlockFormat(), format);
+        c.insertText(parts[i], format);
+        c.block().setUserState(kLineBlock);
+    }
+    c.endEditBlock();
 }
 
 UpDown::UpDown(QWidget* parent, QLineEdit* associate, int min, int max, int position, bool arrowKeys)

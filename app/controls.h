@@ -3,8 +3,10 @@
 // assignable click/hover handlers, a drop-down list that announces its drop-down, a
 // latching speed button, and an up-down arrow pair bound to an edit box.
 #include <QComboBox>
+#include <QColor>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QWidget>
 #include <functional>
@@ -55,9 +57,17 @@ private:
     bool locked_ = false;
 };
 
+// Adds `text` as a new last line of a rich-text box, shown in `color`. CR LF (or a lone CR
+// or LF) starts a further line; an empty text adds an empty line.
+void AppendLine(QTextEdit* box, const QString& text, const QColor& color);
+
 // An up-down arrow pair bound to an edit box. The arrows step Position by 1 within
 // Min..Max (no wrap) and write it into the edit without a thousands separator. The
 // edit may be empty while the arrows keep their position.
+// A step starts from the edit's number when the edit holds one (clamped to Min..Max, so
+// typed text and values the program wrote are honoured); from an empty or non-numeric
+// edit it starts from Position, the last value the arrows wrote or their start value.
+// With `arrowKeys` the keyboard's Up and Down keys in the edit step it as well.
 class UpDown : public QWidget {
     Q_OBJECT
 public:

@@ -1,12 +1,14 @@
 # Sourced by run.sh and test.sh: installs the Debian packages the build needs.
-orvel_packages=(cmake g++ make qt6-base-dev qt6-serialport-dev libgtest-dev xvfb xauth)
+# fonts-liberation2 stands in for the window's Windows faces with the same widths.
+orvel_packages=(cmake g++ make qt6-base-dev qt6-serialport-dev libgtest-dev xvfb xauth fonts-liberation2)
 
+# Prints the missing packages one per line, nothing when all are installed.
 orvel_missing_packages() {
   local p missing=()
   for p in "${orvel_packages[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
-  printf '%s\n' "${missing[@]}"
+  [ ${#missing[@]} -eq 0 ] || printf '%s\n' "${missing[@]}"
 }
 
 orvel_install_deps() {
