@@ -9,6 +9,11 @@
 
 namespace orvel {
 
+int TypingLimitOf(const QLineEdit* edit) {
+    const auto* limit = qobject_cast<const TypingLimit*>(edit->validator());
+    return limit ? limit->Max() : -1;
+}
+
 void ClickLabel::mouseReleaseEvent(QMouseEvent* e) {
     QLabel::mouseReleaseEvent(e);
     if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && OnClick) OnClick();

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QValidator>
 #include <QWidget>
 #include <functional>
 
@@ -60,6 +61,22 @@ private:
 // Adds `text` as a new last line of a rich-text box, shown in `color`. CR LF (or a lone CR
 // or LF) starts a further line; an empty text adds an empty line.
 void AppendLine(QTextEdit* box, const QString& text, const QColor& color);
+
+// Limits what the user can type into an edit to `maxChars` characters. Unlike
+// QLineEdit::setMaxLength it never cuts a text the program sets, so a value read from
+// the unit is shown whole even when it is longer than a technician may type.
+class TypingLimit : public QValidator {
+    Q_OBJECT
+public:
+    TypingLimit(int maxChars, QObject* parent) : QValidator(parent), max_(maxChars) {}
+    int Max() const { return max_; }
+    State validate(QString& input, int&) const override { return input.size() <= max_ ? Acceptable : Invalid; }
+
+private:
+    int max_;
+};
+// The edit's typing limit, or -1 when it has none.
+int TypingLimitOf(const QLineEdit* edit);
 
 // An up-down arrow pair bound to an edit box. The arrows step Position by 1 within
 // Min..Max (no wrap) and write it into the edit without a thousands separator. The

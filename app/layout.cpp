@@ -181,7 +181,7 @@ void TForm1::BuildLayout() {
         e->setFont(WindowFont());
         SetColor(e, kBlack, QPalette::Text);
         e->setGeometry(r);
-        e->setMaxLength(maxLength);
+        if (maxLength > 0) e->setValidator(new TypingLimit(maxLength, e));
         return e;
     };
     // Arrows right of their edit, 24 high: the start-up tidy-up lifts them 3 px so that they
@@ -420,10 +420,10 @@ void TForm1::BuildLayout() {
     GroupBox2 = group(this, "GroupBox2", QString(), QRect(560, 626, 289, 113));
     const QColor scrollBarColor = QApplication::palette("QScrollBar").color(QPalette::Mid);
     Label7 = clickLabel(GroupBox2, "Label7", "USB", 5, 16, WindowFont(), scrollBarColor);
-    Edit1 = edit(GroupBox2, "Edit1", QRect(5, 30, 164, 21), 32767);
+    Edit1 = edit(GroupBox2, "Edit1", QRect(5, 30, 164, 21), 0);
     Edit1->setReadOnly(true);
     Label8 = clickLabel(GroupBox2, "Label8", "QR code", 5, 60, WindowFont(), scrollBarColor);
-    Edit2 = edit(GroupBox2, "Edit2", QRect(5, 74, 164, 21), 32767);
+    Edit2 = edit(GroupBox2, "Edit2", QRect(5, 74, 164, 21), 0);
     Edit2->setReadOnly(true);
     Label0 = clickLabel(GroupBox2, "Label0", "X", 176, 38, PixelFont("MS Sans Serif", 40, true),
                         palette().color(QPalette::WindowText));
@@ -451,7 +451,7 @@ void TForm1::BuildLayout() {
     ED_REBK = edit(GB_EBK, "ED_REBK", QRect(190, 52, 32, 21), 4);
     UD_REBK = upDown(GB_EBK, "UD_REBK", ED_REBK, 300, 1500, 1200, true);
     L_TEBK = label(GB_EBK, "L_TEBK", "Tempo validação [segundos]:", QRect(45, 84, 142, 21));
-    ED_TEBK = edit(GB_EBK, "ED_TEBK", QRect(190, 84, 32, 21), 32767);
+    ED_TEBK = edit(GB_EBK, "ED_TEBK", QRect(190, 84, 32, 21), 0);
     UD_TEBK = upDown(GB_EBK, "UD_TEBK", ED_TEBK, 0, 20, 5, true);
     GB_EBK_IN = captionGroup(GB_EBK, "GB_EBK_IN", " ENTRADA ", QRect(8, 112, 113, 60), kSilver);
     GB_EBK_OUT = captionGroup(GB_EBK, "GB_EBK_OUT", " SAÍDA ", QRect(128, 112, 113, 60), kSilver);

@@ -66,10 +66,7 @@ EditorValues ReadEditorValues(const TForm1& f) {
 }
 
 void ShowNumber(QLineEdit* edit, uint32_t value) {
-    const QString text = QString::number(value);
-    // Qt cuts a set text to the typing limit; keep the whole number.
-    if (text.size() > edit->maxLength()) edit->setMaxLength(static_cast<int>(text.size()));
-    edit->setText(text);
+    edit->setText(QString::number(value));
 }
 
 namespace {

@@ -250,11 +250,11 @@ TEST_F(Layout, EditorFieldsHaveTheirLimitsStartValuesAndArrowKeys) {
         {form->ED_VBGL, form->UD_VBGL, 3, 1, 250, 40, false},   {form->ED_RBGL, form->UD_RBGL, 4, 300, 1500, 900, true},
         {form->ED_TBGL, form->UD_TBGL, 2, 0, 20, 5, true},      {form->ED_ACP, form->UD_ACP, 3, 1, 255, 11, false},
         {form->ED_ACN, form->UD_ACN, 3, 1, 255, 11, false},     {form->ED_VEBK, form->UD_VEBK, 3, 1, 250, 40, false},
-        {form->ED_REBK, form->UD_REBK, 4, 300, 1500, 1200, true}, {form->ED_TEBK, form->UD_TEBK, 32767, 0, 20, 5, true},
+        {form->ED_REBK, form->UD_REBK, 4, 300, 1500, 1200, true}, {form->ED_TEBK, form->UD_TEBK, -1, 0, 20, 5, true},
     };
     for (const Case& c : cases) {
         const std::string name = Name(c.edit);
-        EXPECT_EQ(c.edit->maxLength(), c.maxLength) << name;
+        EXPECT_EQ(TypingLimitOf(c.edit), c.maxLength) << name;
         EXPECT_EQ(c.arrows->Associate(), c.edit) << name;
         EXPECT_EQ(c.arrows->Min(), c.min) << name;
         EXPECT_EQ(c.arrows->Max(), c.max) << name;

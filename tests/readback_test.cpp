@@ -171,6 +171,9 @@ TEST_F(ShowFieldsTest, NumbersLongerThanATechnicianMayTypeAreShownWhole) {
     EXPECT_EQ(form->ED_RBGL->text(), "65535");
     EXPECT_EQ(form->ED_ACP->text(), "7");
     EXPECT_EQ(form->ED_VMX->text(), "120");
+    // What a technician may type is still limited as before.
+    EXPECT_EQ(TypingLimitOf(form->ED_TVMX), 2);
+    EXPECT_EQ(TypingLimitOf(form->ED_RPX), 4);
 }
 
 }  // namespace
