@@ -8,12 +8,12 @@ uint32_t ByteSum(std::span<const uint8_t> bytes) {
     return s;
 }
 
-std::vector<uint8_t> BuildFrame(uint8_t command, std::span<const uint8_t> payload) {
+std::vector<uint8_t> BuildFrameFrom(uint8_t address, uint8_t command, std::span<const uint8_t> payload) {
     std::vector<uint8_t> f;
-    if (payload.size() > kMaxPayloadBytes) return f;
+    if (payload.size() > 0xFFFF) return f;
     f.reserve(payload.size() + kFrameOverheadBytes);
     f.push_back(kFrameStart);
-    f.push_back(kToolToUnit);
+    f.push_back(address);
     f.push_back(command);
     f.push_back(static_cast<uint8_t>(payload.size() >> 8));
     f.push_back(static_cast<uint8_t>(payload.size()));
@@ -23,6 +23,12 @@ std::vector<uint8_t> BuildFrame(uint8_t command, std::span<const uint8_t> payloa
     f.push_back(static_cast<uint8_t>(s >> 8));
     f.push_back(static_cast<uint8_t>(s));
     return f;
+}
+
+std::vector<uint8_t> BuildFrame(uint8_t command, std::span<const uint8_t> payload) {
+    // The unit takes at most 1019 payload bytes; a larger frame is never sent.
+    if (payload.size() > kMaxPayloadBytes) return {};
+    return BuildFrameFrom(kToolToUnit, command, payload);
 }
 
 FrameCheck CheckFrame(std::span<const uint8_t> bytes) {

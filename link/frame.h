@@ -30,6 +30,9 @@ enum Command : uint8_t {
 // One frame from the tool to the unit (address 0x21); the sum keeps the low 24 bits of
 // the running total. A payload over kMaxPayloadBytes, which the unit could not take and
 // the length field might not hold, gives an empty vector: nothing to send.
+// The same frame from any address (the unit's are 0x12). Empty if the payload does not
+// fit the 16-bit length.
+std::vector<uint8_t> BuildFrameFrom(uint8_t address, uint8_t command, std::span<const uint8_t> payload);
 std::vector<uint8_t> BuildFrame(uint8_t command, std::span<const uint8_t> payload);
 
 // Plain sum of the bytes, as the frame's check uses it.

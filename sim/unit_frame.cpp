@@ -7,19 +7,7 @@
 namespace orvel::sim {
 
 std::vector<uint8_t> BuildUnitFrame(uint8_t command, std::span<const uint8_t> payload) {
-    std::vector<uint8_t> f;
-    f.reserve(payload.size() + kFrameOverheadBytes);
-    f.push_back(kFrameStart);
-    f.push_back(kUnitToTool);
-    f.push_back(command);
-    f.push_back(static_cast<uint8_t>(payload.size() >> 8));
-    f.push_back(static_cast<uint8_t>(payload.size()));
-    f.insert(f.end(), payload.begin(), payload.end());
-    const uint32_t s = ByteSum(f);
-    f.push_back(static_cast<uint8_t>(s >> 16));
-    f.push_back(static_cast<uint8_t>(s >> 8));
-    f.push_back(static_cast<uint8_t>(s));
-    return f;
+    return BuildFrameFrom(kUnitToTool, command, payload);
 }
 
 std::vector<DecodeEvent> FrameDecoder::Feed(std::span<const uint8_t> bytes) {

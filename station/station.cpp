@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "app/Unit1.h"
+#include "device/update_decision.h"
 
 namespace orvel {
 
@@ -20,17 +21,13 @@ constexpr size_t kCodeLength = 24;
 const QColor kMatchGreen(0, 128, 0);
 const QColor kMismatchRed(255, 0, 0);
 
-bool IsListedUnit(const DeviceInfo& info) {
-    return (info.HardwareType == 4 || info.HardwareType == 41) && info.FirmwareMajor == 2 &&
-           info.FirmwareMinor == 43;
-}
 
 bool IsCodeKey(uint16_t key) { return (key >= '0' && key <= '9') || (key >= 'A' && key <= 'F'); }
 
 }  // namespace
 
 void TForm1::LogUnitId(const ::orvel::DeviceInfo& info) {
-    if (!IsListedUnit(info)) return;
+    if (!IsCurrentUnitAtCurrentFirmware(info.HardwareType, info.FirmwareMajor, info.FirmwareMinor)) return;
     const uint32_t* id = info.UnitId;
     if (id[0] == LastLoggedId[0] && id[1] == LastLoggedId[1] && id[2] == LastLoggedId[2]) return;
     ++LoggedIdCount;

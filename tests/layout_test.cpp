@@ -16,6 +16,7 @@ const QColor kSilver(192, 192, 192);
 
 class Layout : public FormTest {
 protected:
+    bool SettlesStartUp() const override { return false; }
     void Widen() { form->FormKeyDown(0x7B, true, true, true); }
 
     // Where a control lies in window coordinates.

@@ -22,7 +22,10 @@ std::vector<std::string> Items(const DropDownList* list) {
 
 // ------------------------------------------------------------------ start-up state
 
-class StartUp : public FormTest {};
+class StartUp : public FormTest {
+protected:
+    bool SettlesStartUp() const override { return false; }
+};
 
 TEST_F(StartUp, CaptionShowsTheToolVersion) {
     EXPECT_EQ(form->windowTitle().toStdString(), "OrvelTool v2.43.A");
@@ -190,6 +193,7 @@ TEST_F(OldExecutables, AFolderThatCannotBeReadIsNoObstacle) {
 
 class MainLog : public FormTest {
 protected:
+    bool SettlesStartUp() const override { return false; }
     // Colour of each line of the log.
     std::vector<QColor> LineColors() const {
         std::vector<QColor> out;

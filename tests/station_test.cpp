@@ -25,6 +25,7 @@ DeviceInfo Unit(uint32_t w0, uint32_t w1, uint32_t w2, uint8_t hardware = 4, uin
 
 class Station : public FormTest {
 protected:
+    bool SettlesStartUp() const override { return false; }
     std::vector<std::string> IdLines() const { return Lines(form->LogIdList); }
     QColor MarkColor() const { return form->Label0->palette().color(QPalette::WindowText); }
     std::string Mark() const { return form->Label0->text().toStdString(); }
