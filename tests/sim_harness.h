@@ -183,13 +183,12 @@ inline std::string UploadLine(const std::string& summary, const std::string& job
 
 // ---------------------------------------------------------------- the tool facing it
 
-// Message boxes that also note when each one was shown and what the log held then.
+// Recorded message boxes that also call `onShow`, so the bench can note how far the log had
+// got when each box came up.
 class StampedMessageBoxes : public RecordingMessageBoxes {
 public:
-    std::vector<SteadyClock::time_point> times;
     std::function<void()> onShow;
     int Show(const std::string& text, const std::string& caption, uint32_t flags) override {
-        times.push_back(SteadyClock::now());
         if (onShow) onShow();
         return RecordingMessageBoxes::Show(text, caption, flags);
     }
