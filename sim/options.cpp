@@ -229,8 +229,10 @@ Unit:
   --config WHAT            memory at start: default | rotaval (the presets), blank
                            (all FF) or FILE (exactly 2032 bytes). Default: default
   --operation-mode         announce mode flag 0 (unit running its application)
-  --notice-after-block K   send the operation-mode notice (command 11) once, right
-                           after acknowledging block K of an upload
+  --notice-after-block K   send the operation-mode notice (command 11) once, 40 ms
+                           after acknowledging block K of an upload; the unit then
+                           runs its application and takes no frames until the port
+                           is opened again
 
 Faults (on replies: acknowledgements, NACKs, read replies and the notice;
 announcements are only silenced by --silent):

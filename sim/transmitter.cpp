@@ -53,7 +53,7 @@ void Transmitter::Send(Outgoing out, int64_t nowMs) {
         ++counters_.merged;
         faults += " [written twice in one write]";
     }
-    int64_t due = nowMs;
+    int64_t due = nowMs + out.afterMs;
     if (options_.latencyMs > 0) {
         due += options_.latencyMs;
         ++counters_.delayed;

@@ -104,6 +104,14 @@ Outgoing SimUnit::Announcement() {
                    options_.unitId[1], options_.unitId[2], options_.configBase)};
 }
 
+Outgoing SimUnit::Notice() {
+    noticeSent_ = true;
+    applicationRunning_ = true;
+    ++counters_.notices;
+    return {BuildUnitFrame(kCmdOperationMode, {}), true,
+            "operation-mode notice (--notice-after-block); the unit now runs its application", kNoticeGapMs};
+}
+
 Outgoing SimUnit::Ack(uint16_t block, const std::string& why) {
     ++counters_.acksSent;
     std::vector<uint8_t> p;
@@ -120,6 +128,10 @@ std::vector<Outgoing> SimUnit::OnFrame(uint8_t command, std::span<const uint8_t>
     const std::string what = DescribeToolFrame(command, payload) + Format(" (%zu-byte frame)", payload.size() + kFrameOverheadBytes);
     if (restarting_) {
         Trace("tool>unit " + what + " -- ignored, the unit is restarting");
+        return {};
+    }
+    if (applicationRunning_) {
+        Trace("tool>unit " + what + " -- ignored, the unit runs its application");
         return {};
     }
     Trace("tool>unit " + what);
@@ -208,11 +220,7 @@ std::vector<Outgoing> SimUnit::OnUploadBlock(uint8_t job, std::span<const uint8_
     have = static_cast<uint8_t>(bytes);
 
     std::vector<Outgoing> out{Ack(block, note)};
-    if (options_.noticeAfterBlock == block && !noticeSent_) {
-        noticeSent_ = true;
-        ++counters_.notices;
-        out.push_back({BuildUnitFrame(kCmdOperationMode, {}), true, "operation-mode notice (--notice-after-block)"});
-    }
+    if (options_.noticeAfterBlock == block && !noticeSent_) out.push_back(Notice());
     return out;
 }
 
@@ -284,11 +292,7 @@ std::vector<Outgoing> SimUnit::OnFinalBlock(std::span<const uint8_t> p, int64_t 
         why = Format("check values match; %zu bytes of firmware; restarting", length);
     }
     std::vector<Outgoing> out{Ack(block, why)};
-    if (options_.noticeAfterBlock == block && !noticeSent_) {
-        noticeSent_ = true;
-        ++counters_.notices;
-        out.push_back({BuildUnitFrame(kCmdOperationMode, {}), true, "operation-mode notice (--notice-after-block)"});
-    }
+    if (options_.noticeAfterBlock == block && !noticeSent_) out.push_back(Notice());
     return out;
 }
 
@@ -346,6 +350,7 @@ int64_t SimUnit::NextDeadline() const {
 
 void SimUnit::OnToolConnected(int64_t nowMs) {
     connected_ = true;
+    applicationRunning_ = false;  // a fresh conversation, as after a reconnection
     if (!restarting_) {
         announcing_ = true;
         nextAnnounceMs_ = nowMs;

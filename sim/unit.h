@@ -5,6 +5,7 @@
 //
 //   announcing --(any frame from the tool)--> listening
 //   listening --(verified firmware)--> restarting (300 ms silent) --> announcing, fw 2.43
+//   listening --(operation-mode notice sent)--> application (takes no frames)
 //   any state --(the tool opens the port again)--> announcing
 #include <array>
 #include <cstdint>
@@ -21,6 +22,10 @@ namespace orvel::sim {
 
 constexpr int64_t kAnnounceIntervalMs = 500;
 constexpr int64_t kRestartSilenceMs = 300;
+// The notice leaves this long after the acknowledgement before it, as a unit switching to
+// its application would send it: glued to the acknowledgement in one receive event, a tool
+// that takes one frame per event would never see it.
+constexpr int64_t kNoticeGapMs = 40;
 constexpr uint8_t kRestartedFirmwareMajor = 2;
 constexpr uint8_t kRestartedFirmwareMinor = 43;
 constexpr size_t kUploadBlockBytes = 48;
@@ -31,6 +36,7 @@ struct Outgoing {
     std::vector<uint8_t> frame;
     bool reply = true;  // false for announcements, which the fault options leave alone
     std::string text;   // what the trace says about it
+    int64_t afterMs = 0;  // held back this long before it is written
 };
 
 enum class UploadOutcome {
@@ -116,6 +122,8 @@ private:
     Outgoing Ack(uint16_t block, const std::string& why = {});
     Outgoing Nack(uint16_t block, const std::string& why);
     Outgoing Announcement();
+    // The operation-mode notice; from then on the unit runs its application.
+    Outgoing Notice();
     void Trace(const std::string& line) const;
 
     const SimOptions& options_;
@@ -137,6 +145,7 @@ private:
     bool assembling_ = false;
     Assembly assembly_;
     bool noticeSent_ = false;
+    bool applicationRunning_ = false;  // after the notice, until the port is opened again
 
     UnitCounters counters_;
     std::vector<UnitEvent> events_;

@@ -3,9 +3,6 @@
 // own temporary folder and kills and reaps exactly that child, whatever happens.
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -26,8 +23,7 @@
 #include "config/config_image.h"
 #include "link/frame.h"
 #include "platform/qt_serial_port.h"
-
-extern char** environ;
+#include "sim_harness.h"
 
 namespace orvel {
 namespace {
@@ -38,7 +34,9 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
-const std::string kSimulator = ORVEL_BINARY_DIR "/orvel-sim";
+using testing::ReadText;
+using testing::SimProcess;
+using testing::TempDir;
 
 // Bounds for things that normally take milliseconds, generous for a loaded machine.
 constexpr auto kStartBound = 5s;
@@ -50,94 +48,6 @@ constexpr auto kQuietSpan = 800ms;
 // Wire constants, restated here on purpose.
 constexpr uint8_t kInfo = 4, kAck = 2, kNack = 3, kRead = 7, kFirmware = 1, kConfig = 6, kNotice = 11;
 constexpr uint32_t kDefaultBase = 4096;
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "orvel-sim-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path_.empty()) fs::remove_all(path_, ec);
-    }
-    const fs::path& Path() const { return path_; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    fs::path path_;
-};
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// One simulator child. Its standard output and error go to files in the case's folder.
-class SimProcess {
-public:
-    SimProcess(const TempDir& dir, std::vector<std::string> args) : out_(dir.File("sim.out")), err_(dir.File("sim.err")) {
-        args.insert(args.begin(), kSimulator);
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (posix_spawn(&pid_, kSimulator.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~SimProcess() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
-
-    bool Started() const { return pid_ > 0 || status_.has_value(); }
-
-    // The exit status once the child has exited within `bound`; nullopt if it is still running.
-    std::optional<int> WaitExit(Clock::duration bound) {
-        const auto end = Clock::now() + bound;
-        while (pid_ > 0) {
-            int status = 0;
-            const pid_t r = waitpid(pid_, &status, WNOHANG);
-            if (r == pid_) {
-                pid_ = -1;
-                status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-                break;
-            }
-            if (r < 0 || Clock::now() >= end) return status_;
-            std::this_thread::sleep_for(10ms);
-        }
-        return status_;
-    }
-    // Sends SIGTERM and waits for the exit; nullopt if the child did not end in time.
-    std::optional<int> Terminate() {
-        if (pid_ > 0) kill(pid_, SIGTERM);
-        return WaitExit(kExitBound);
-    }
-    // Waits until the standard output holds `text`.
-    bool WaitForOutput(const std::string& text, Clock::duration bound) {
-        const auto end = Clock::now() + bound;
-        for (;;) {
-            if (Stdout().find(text) != std::string::npos) return true;
-            if (Clock::now() >= end || WaitExit(0s).has_value()) return Stdout().find(text) != std::string::npos;
-            std::this_thread::sleep_for(10ms);
-        }
-    }
-    std::string Stdout() const { return ReadText(out_); }
-    std::string Stderr() const { return ReadText(err_); }
-
-private:
-    std::string out_, err_;
-    pid_t pid_ = -1;
-    std::optional<int> status_;
-};
 
 struct Received {
     FrameVerdict verdict = FrameVerdict::TooShort;
@@ -341,7 +251,7 @@ std::optional<Received> Upload(Client& client, const std::vector<Bytes>& frames)
         EXPECT_EQ(reply->verdict, FrameVerdict::Ok) << "block " << k;
         EXPECT_EQ(reply->command, kAck) << "block " << k;
         EXPECT_EQ(reply->payload, (Bytes{static_cast<uint8_t>(k >> 8), static_cast<uint8_t>(k)})) << "block " << k;
-        if (testing::Test::HasFailure()) return std::nullopt;
+        if (::testing::Test::HasFailure()) return std::nullopt;
     }
     return std::nullopt;
 }
@@ -536,6 +446,34 @@ TEST(OrvelSim, FaultOptionsShapeTheReplyToAnUploadBlock) {
         }
         EXPECT_EQ(got, c.expected);
     }
+}
+
+TEST(OrvelSim, AfterItsNoticeTheUnitTakesNoFramesUntilThePortIsOpenedAgain) {
+    Session s({"--notice-after-block", "1"});
+    ASSERT_TRUE(s.Ready()) << s.Why();
+    const auto frames = UploadFrames(kConfig, 0x1234, ImageOf(kDefaultPresetFields));
+    ASSERT_TRUE(s.client->Next(kReplyBound).has_value());
+    s.client->Send(frames[0]);
+    const auto ack = s.client->NextReply(kReplyBound);
+    ASSERT_TRUE(ack && ack->command == kAck);
+    const auto notice = s.client->NextReply(kReplyBound);
+    ASSERT_TRUE(notice && notice->command == kNotice);
+    // The unit now runs its application: no acknowledgement, no read reply.
+    s.client->Send(frames[1]);
+    s.client->Send(ReadRequest(kDefaultBase, 32));
+    EXPECT_TRUE(s.client->Drain(kQuietSpan).empty());
+
+    s.client = nullptr;
+    std::this_thread::sleep_for(100ms);
+    s.client = std::make_unique<Client>(s.link);
+    ASSERT_TRUE(s.client->IsOpen());
+    const auto hello = s.client->Next(kReplyBound);
+    ASSERT_TRUE(hello && hello->command == kInfo);
+    s.client->Send(frames[0]);
+    const auto again = s.client->NextReply(kReplyBound);
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ(again->command, kAck) << "a fresh conversation; the notice came once";
+    EXPECT_FALSE(s.client->NextReply(kQuietSpan).has_value());
 }
 
 TEST(OrvelSim, SilentUnitSendsNothingAtAll) {
