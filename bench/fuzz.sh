@@ -35,12 +35,16 @@ for t in "${targets[@]}"; do
   bin=build-fuzz/fuzz/fuzz_$t
   [ -x "$bin" ] || { echo "no fuzz target '$t'" >&2; exit 2; }
   regressions=(fuzz/regressions/$t/*)
+  mkdir -p "build-fuzz/corpus/$t" "build-fuzz/findings/$t"
   if [ -e "${regressions[0]}" ]; then
     echo "== $t: replaying ${#regressions[@]} regression inputs"
-    "$bin" "${regressions[@]}" 2>&1 | tail -n 3
+    if ! "$bin" "${regressions[@]}" >"build-fuzz/findings/$t.replay.log" 2>&1; then
+      tail -n 60 "build-fuzz/findings/$t.replay.log"
+      echo "fuzz_$t fails on a regression input again" >&2
+      exit 1
+    fi
   fi
   [ "$seconds" -gt 0 ] || continue
-  mkdir -p "build-fuzz/corpus/$t" "build-fuzz/findings/$t"
   log=build-fuzz/findings/$t.log
   echo "== $t: fuzzing for ${seconds} s"
   if ! "$bin" -max_total_time="$seconds" -timeout=30 -max_len="${max_len[$t]}" -print_final_stats=1 \

@@ -14,7 +14,9 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <string>
 #include <span>
 #include <vector>
 
@@ -146,12 +148,40 @@ enum Later : uint8_t {
     kLaterCount,
 };
 
+// The message boxes, checked as they are shown: a job is given up once. A second give-up
+// box needs a new job, and a new job writes its first frame before it can be given up.
+class CheckedBoxes : public RecordingMessageBoxes {
+public:
+    explicit CheckedBoxes(const size_t& writes) : writes_(writes) {}
+    int Show(const std::string& text, const std::string& caption, uint32_t flags) override {
+        if (caption == "ERRO #0x02" || caption == "ERRO #0x04") {
+            const auto last = lastGiveUp_.find(caption);
+            FUZZ_CHECK(last == lastGiveUp_.end() || last->second != writes_);
+            lastGiveUp_[caption] = writes_;
+        }
+        return RecordingMessageBoxes::Show(text, caption, flags);
+    }
+    void Reset() {
+        shown.clear();
+        lastGiveUp_.clear();
+    }
+
+private:
+    const size_t& writes_;
+    std::map<std::string, size_t> lastGiveUp_;
+};
+
 class Session {
 public:
     Session() {
         fake.port.ports = std::vector<std::string>{"ttyS0"};
-        fake.port.onWrite = [this](const Bytes& w) { Answer(w); };
-        form = std::make_unique<TForm1>(fake.Get());
+        fake.port.onWrite = [this](const Bytes& w) {
+            ++writes_;
+            Answer(w);
+        };
+        Platform platform = fake.Get();
+        form = std::make_unique<TForm1>(Platform{platform.port, boxes_, platform.clock, platform.web,
+                                                 platform.shell, platform.exePath});
         for (QTimer* t : {form->Timer1, form->Timer2, form->Timer3, form->Timer4, form->Timer5})
             t->setInterval(kNeverFires);
         form->Timer4->stop();
@@ -184,7 +214,7 @@ public:
         FUZZ_CHECK(fake.port.IsOpen() && !f.InfoHandled);
         fake.port.writes.clear();
         fake.port.closesInRxEvent = 0;
-        fake.boxes.shown.clear();
+        boxes_.Reset();
         BuildConfigImage(kDefaultPresetFields, memory_);
         responder_ = 0;
         answers_ = 0;
@@ -434,6 +464,8 @@ private:
     }
 
     FakePlatform fake;
+    size_t writes_ = 0;  // frames the tool has written, ever
+    CheckedBoxes boxes_{writes_};
     std::unique_ptr<TForm1> form;
     std::array<uint8_t, 200> upload_{};
     std::array<uint8_t, kConfigImageSize> memory_{};
