@@ -18,7 +18,7 @@ ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 600
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tools/lsan.supp:print_suppressions=0
-orvel_build build-asan -DORVEL_SANITIZE=ON -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g"
+orvel_build build-asan -DORVEL_SANITIZE=ON -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1"
 # Tests labelled "realtime" drive the tool against the simulator with the real timers and
 # bound their waits for a tool at full speed; under the sanitizers they would only measure
 # the slowdown, so they run in the plain build only.
