@@ -5,7 +5,9 @@
 # the input that caused it is kept in build-fuzz/findings/<target>/.
 #
 #   bench/fuzz.sh [SECONDS] [TARGET...]     SECONDS per target (default 300), all targets
-#                                           unless some are named; 0 only replays.
+#                                           unless some are named; 0 only replays. The
+#                                           targets run side by side, ORVEL_FUZZ_JOBS at a
+#                                           time (default: one per core).
 # New inputs found along the way go to build-fuzz/corpus/<target>/; copy the useful ones
 # into fuzz/corpus/<target>/ by hand (after `fuzz_<target> -merge=1`).
 set -euo pipefail
@@ -31,34 +33,52 @@ cmake --build build-fuzz -j"$(nproc)" --target orvel_fuzzers
 # record with spare bytes, a version file up to 500 characters, an event script.
 declare -A max_len=([frame]=1100 [receive_path]=4096 [config_image]=2100 [info_record]=96 [version_marker]=600)
 
-summary=()
 for t in "${targets[@]}"; do
-  bin=build-fuzz/fuzz/fuzz_$t
-  [ -x "$bin" ] || { echo "no fuzz target '$t'" >&2; exit 2; }
-  regressions=(fuzz/regressions/$t/*)
+  [ -x "build-fuzz/fuzz/fuzz_$t" ] || { echo "no fuzz target '$t'" >&2; exit 2; }
   mkdir -p "build-fuzz/corpus/$t" "build-fuzz/findings/$t"
-  if [ -e "${regressions[0]}" ]; then
-    echo "== $t: replaying ${#regressions[@]} regression inputs"
-    if ! "$bin" "${regressions[@]}" >"build-fuzz/findings/$t.replay.log" 2>&1; then
-      tail -n 60 "build-fuzz/findings/$t.replay.log"
-      echo "fuzz_$t fails on a regression input again" >&2
-      exit 1
-    fi
+done
+
+# Past findings first: each input once.
+for t in "${targets[@]}"; do
+  regressions=(fuzz/regressions/$t/*)
+  [ -e "${regressions[0]}" ] || continue
+  echo "== $t: replaying ${#regressions[@]} regression inputs"
+  if ! "build-fuzz/fuzz/fuzz_$t" "${regressions[@]}" >"build-fuzz/findings/$t.replay.log" 2>&1; then
+    tail -n 60 "build-fuzz/findings/$t.replay.log"
+    echo "fuzz_$t fails on a regression input again" >&2
+    exit 1
   fi
-  [ "$seconds" -gt 0 ] || continue
+done
+[ "$seconds" -gt 0 ] || exit 0
+
+# Then the targets side by side, one per core (ORVEL_FUZZ_JOBS to change).
+jobs_max=${ORVEL_FUZZ_JOBS:-$(nproc)}
+fuzz_one() {
+  local t=$1
+  "build-fuzz/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=30 -max_len="${max_len[$t]}" \
+    -print_final_stats=1 -artifact_prefix="build-fuzz/findings/$t/" "build-fuzz/corpus/$t" "fuzz/corpus/$t" \
+    >"build-fuzz/findings/$t.log" 2>&1
+  echo $? >"build-fuzz/findings/$t.rc"
+}
+echo "== fuzzing ${targets[*]}: ${seconds} s each, ${jobs_max} at a time"
+for t in "${targets[@]}"; do
+  rm -f "build-fuzz/findings/$t.rc"
+  fuzz_one "$t" &
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs_max" ]; do wait -n || true; done
+done
+wait
+
+failed=0
+for t in "${targets[@]}"; do
   log=build-fuzz/findings/$t.log
-  echo "== $t: fuzzing for ${seconds} s"
-  if ! "$bin" -max_total_time="$seconds" -timeout=30 -max_len="${max_len[$t]}" -print_final_stats=1 \
-      -artifact_prefix="build-fuzz/findings/$t/" "build-fuzz/corpus/$t" "fuzz/corpus/$t" >"$log" 2>&1; then
+  if [ "$(cat "build-fuzz/findings/$t.rc" 2>/dev/null)" != 0 ]; then
     tail -n 60 "$log"
     echo "fuzz_$t found a fault; the input is in build-fuzz/findings/$t/" >&2
-    exit 1
+    failed=1
+    continue
   fi
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
-  summary+=("$(printf '%-16s %12s executions %8s exec/s' "$t" "$runs" "$rate")")
+  printf '%-16s %12s executions %8s exec/s\n' "$t" "$runs" "$rate"
 done
-if [ ${#summary[@]} -gt 0 ]; then
-  echo "== fuzzing, ${seconds} s per target"
-  printf '%s\n' "${summary[@]}"
-fi
+exit $failed
