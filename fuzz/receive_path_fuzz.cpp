@@ -423,8 +423,31 @@ private:
     //   2    read requests answered from memory_
     //   3    a stray byte after each answer       4  only the first half of each answer
     //   5    each answer sent twice              6  the engine's timer comes due meanwhile
+    // An upload block carries what the job holds right now: its id, count, data bytes at
+    // the block's offset, or its check values in the final block.
+    void CheckUploadBlock(const Bytes& w) const {
+        if (w[2] != kCmdFirmwareBlock && w[2] != kCmdConfigBlock) return;
+        const TransferJob& job = form->TransferJob;
+        FUZZ_CHECK(w[2] == job.JobCode);
+        FUZZ_CHECK((w[5] << 8 | w[6]) == job.TransferId);
+        const uint32_t block = uint32_t{w[7]} << 8 | w[8];
+        FUZZ_CHECK((uint32_t{w[9]} << 8 | w[10]) == job.BlockCount);
+        const std::span<const uint8_t> rest(w.data() + 11, w.size() - 11 - 3);
+        if (block == job.BlockCount) {
+            const uint8_t check[] = {job.XOR8, static_cast<uint8_t>(job.SUM32 >> 24), static_cast<uint8_t>(job.SUM32 >> 16),
+                                     static_cast<uint8_t>(job.SUM32 >> 8), static_cast<uint8_t>(job.SUM32)};
+            FUZZ_CHECK(std::equal(rest.begin(), rest.end(), std::begin(check), std::end(check)));
+            return;
+        }
+        const uint64_t offset = uint64_t{block - 1} * 48;
+        FUZZ_CHECK(job.Data != nullptr && offset < job.DataLength);
+        FUZZ_CHECK(rest.size() == std::min<uint64_t>(48, job.DataLength - offset));
+        FUZZ_CHECK(std::equal(rest.begin(), rest.end(), job.Data + offset));
+    }
+
     void Answer(const Bytes& w) {
         CheckToolFrame(w);
+        CheckUploadBlock(w);
         if (answers_ <= 0 || responder_ == 0) return;
         --answers_;
         const uint8_t command = w[2];
