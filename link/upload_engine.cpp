@@ -50,17 +50,26 @@ void TForm1::Timer1Timer() {
         ProcessMessages();
         return;
     }
+    // A send lets window events run, and the acks, NACKs and short events handled there
+    // tick at once. When one of those ticks has ended the job (given up, completed, port
+    // lost), it has said so; this tick must neither report it again nor restart Timer1.
+    const bool wasRunning = Timer1->isActive();
+    auto endedMeanwhile = [&] { return wasRunning && !Timer1->isActive(); };
     if (job.AckPending || job.CurrentBlock == 0) {
         if ((job.CurrentBlock == 0 || job.AckedBlock == job.CurrentBlock) && job.CurrentBlock < job.BlockCount)
             ++job.CurrentBlock;
         SendPackage();
+        if (endedMeanwhile()) return;
         // Only after the send: an ack handled inside it is consumed here.
         job.AckPending = false;
         job.RetryTicks = 0;
     } else {
         ++job.RetryTicks;
     }
-    if (IsResendTick(job.RetryTicks)) SendPackage();
+    if (IsResendTick(job.RetryTicks)) {
+        SendPackage();
+        if (endedMeanwhile()) return;
+    }
     if (job.RetryTicks == kGiveUpTicks) {
         Timer1->stop();
         ProcessMessages();

@@ -1,6 +1,8 @@
 # Sourced by run.sh and test.sh: installs the Debian packages the build needs.
 # fonts-liberation2 stands in for the window's Windows faces with the same widths.
 orvel_packages=(cmake g++ make qt6-base-dev qt6-serialport-dev libgtest-dev xvfb xauth fonts-liberation2)
+# The fuzz targets (bench/fuzz.sh, run by test.sh) need clang with libFuzzer and its sanitizers.
+orvel_fuzz_packages=(clang-14 libclang-rt-14-dev)
 
 # Prints the missing packages one per line, nothing when all are installed.
 orvel_missing_packages() {
