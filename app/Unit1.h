@@ -267,6 +267,10 @@ private:
     void HandleReceiveEvent(int Count);
     void LeaveReceiveEvent();
     int rxDepth_ = 0;                         // receive events on the stack
+    // While the open state is being shown, receive events wait: handled inside it, the
+    // unit's first record would be wiped from the log and InfoHandled cleared after it.
+    bool holdRx_ = false;
+    bool rxHeld_ = false;
 
     Platform platform_;
     QColor logColor_;      // the log's insertion colour

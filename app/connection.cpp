@@ -2,6 +2,7 @@
 // states, the delayed close of Timer2 and the pictures of the connect button.
 #include <QIcon>
 #include <QTimer>
+#include <utility>
 
 #include "app/Unit1.h"
 
@@ -46,6 +47,7 @@ void TForm1::ToggleConnection() {
 }
 
 void TForm1::ButtonVCPState(bool open) {
+    if (open) holdRx_ = true;
     ButtonVCP->setIcon(QIcon());
     ProcessMessages();
     if (open) {
@@ -74,6 +76,8 @@ void TForm1::ButtonVCPState(bool open) {
         }
         AppendLog("Conexão aberta...");
         ButtonVCP->setIcon(QIcon(ImageList1[0]));
+        holdRx_ = false;
+        if (std::exchange(rxHeld_, false)) VCP.RedeliverPending();
     } else {
         ButtonVCP->SetLocked(false);
         ButtonVCP->SetDown(false);

@@ -15,6 +15,11 @@ constexpr size_t kMinReadReplyPayload = 7;
 }  // namespace
 
 void TForm1::VCPRxChar(int Count) {
+    if (holdRx_) {
+        // The open state is still being shown; the bytes wait in the driver.
+        rxHeld_ = true;
+        return;
+    }
     ++rxDepth_;
     struct Leave {
         TForm1* form;

@@ -59,6 +59,12 @@ void FakeSerialPort::FeedLater(std::vector<uint8_t> bytes) {
     QTimer::singleShot(0, [this, b = std::move(bytes)]() mutable { Feed(std::move(b)); });
 }
 
+void FakeSerialPort::RedeliverPending() {
+    QTimer::singleShot(0, [this] {
+        if (!inRx_) Deliver();
+    });
+}
+
 void FakeSerialPort::Deliver() {
     // Like the real port: one event per batch of waiting bytes, never nested.
     while (Connected() && !input_.empty() && rx_) {

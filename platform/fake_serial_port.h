@@ -54,6 +54,7 @@ public:
     void ClearBuffers() override;
     int Write(std::span<const uint8_t> bytes) override;
     int Read(uint8_t* dst, int count) override;
+    void RedeliverPending() override;
 
 private:
     void Deliver();

@@ -122,6 +122,10 @@ void QtSerialPort::OnReadyRead() {
     if (vanished_ && port_.isOpen()) ReleaseVanishedDevice();
 }
 
+void QtSerialPort::RedeliverPending() {
+    QTimer::singleShot(0, this, [this] { OnReadyRead(); });
+}
+
 void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
     if (configuring_ || !open_ || vanished_ || !port_.isOpen()) return;
     // A hung-up device reads as end of file (ReadError) or fails with EIO (ResourceError);

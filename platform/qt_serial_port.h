@@ -44,6 +44,7 @@ public:
     void ClearBuffers() override;
     int Write(std::span<const uint8_t> bytes) override;
     int Read(uint8_t* dst, int count) override;
+    void RedeliverPending() override;
 
     // Bytes received and not read yet (what the next receive event will report).
     qint64 BytesWaiting() const;

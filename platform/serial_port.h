@@ -44,6 +44,9 @@ public:
     // Reads up to `count` waiting bytes into `dst`; returns how many were read (0 if none).
     virtual int Read(uint8_t* dst, int count) = 0;
 
+    // Raises the receive event again, from the event loop, for bytes a handler left unread.
+    virtual void RedeliverPending() {}
+
     void SetRxHandler(RxHandler handler) { rx_ = std::move(handler); }
 
 protected:

@@ -304,3 +304,29 @@ TEST_F(Connection, ClickAfterADeferredCloseWaitsItsTurnAndReopens) {
 
 }  // namespace
 }  // namespace orvel::testing
+
+namespace orvel::testing {
+namespace {
+
+class ConnectionFirstRecord : public FormTest {};
+
+TEST_F(ConnectionFirstRecord, ARecordArrivingWhileTheOpenStateIsShownIsHandledAfterIt) {
+    fake.port.ports = std::vector<std::string>{"ttyACM0"};
+    form->ComboBox1DropDown();
+    Bytes record(45, 0x00);  // mode flag 0: operation mode
+    record[37] = 4;
+    // Posted twice: the click lets events run once before the port opens and again while
+    // it shows the open state; the record lands in the second pass.
+    QTimer::singleShot(0, [this, record] { fake.port.FeedLater(UnitFrame(kCmdInfo, record)); });
+    form->ButtonVCP->click();
+    RunEventsUntilIdle();
+
+    const std::vector<std::string> log = LogLines();
+    ASSERT_EQ(log.size(), 6u);
+    EXPECT_EQ(log[0], "Conexão aberta...");
+    EXPECT_EQ(log[1], "O Orvel foi detectado em modo de operação!");
+    EXPECT_TRUE(form->Timer2->isActive());
+}
+
+}  // namespace
+}  // namespace orvel::testing

@@ -2,6 +2,7 @@
 // A fresh window on fake platform adapters, and helpers to speak as the unit.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <memory>
@@ -40,6 +41,11 @@ protected:
     void OpenPortDirect(const std::string& name = "ttyS0") {
         fake.port.SetPortName(name);
         ASSERT_TRUE(fake.port.Open());
+    }
+
+    // Lets posted events run (a few passes, for events that post further ones).
+    static void RunEventsUntilIdle() {
+        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     }
 
     // The main log, one entry per line.
